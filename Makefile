@@ -1,0 +1,52 @@
+# Entry points: make deps | build | test | run | clean.  See README.md.
+SHELL := /bin/bash
+JOBS  ?= $(shell nproc)
+NATIVE := build/native
+WIN    := build/win
+E2E    := build/e2e
+PYTEST := /usr/bin/python3 -m pytest
+
+.PHONY: all deps build test unit-tests win-tests e2e-tests run clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(NATIVE)/build.ninja:
+	cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug
+
+$(WIN)/build.ninja:
+	cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+
+build: deps $(NATIVE)/build.ninja $(WIN)/build.ninja
+	cmake --build $(NATIVE) -j $(JOBS)
+	cmake --build $(WIN) -j $(JOBS)
+
+unit-tests:
+	rm -rf $(NATIVE)/results
+	(cd $(NATIVE) && ctest --output-on-failure)
+
+win-tests:
+	rm -rf $(WIN)/results
+	(cd $(WIN) && ctest --output-on-failure); rc=$$?; tests/win/run-under-wine --stop; exit $$rc
+
+e2e-tests:
+	rm -rf $(E2E)/results
+	$(PYTEST) -q -p no:cacheprovider tests/e2e --junitxml=$(E2E)/results/e2e.xml
+
+# Every suite runs even when an earlier one fails; the summary line counts them all.
+test: build
+	@rc=0; \
+	$(MAKE) --no-print-directory unit-tests || rc=1; \
+	$(MAKE) --no-print-directory win-tests || rc=1; \
+	$(MAKE) --no-print-directory e2e-tests || rc=1; \
+	/usr/bin/python3 tests/summarize.py $(NATIVE)/results $(WIN)/results $(E2E)/results || rc=1; \
+	exit $$rc
+
+run: build
+	@tests/e2e/run_updater.py
+
+clean:
+	rm -rf build

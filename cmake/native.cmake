@@ -1,0 +1,19 @@
+# Native tree: the portable code, its unit tests and the host-side tools, all under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_compile_options(${sanitizers})
+add_link_options(${sanitizers})
+
+add_library(token_encoder STATIC tools/launch_token_encoder.cpp)
+target_link_libraries(token_encoder PUBLIC updater_core)
+target_include_directories(token_encoder PUBLIC tools)
+
+add_executable(mktoken tools/mktoken/mktoken.cpp)
+target_link_libraries(mktoken PRIVATE token_encoder)
+
+add_executable(unit_tests
+  tests/unit/command_line_test.cpp
+  tests/unit/launch_token_test.cpp
+)
+target_link_libraries(unit_tests PRIVATE token_encoder GTest::gtest_main)
+add_test(NAME unit_tests COMMAND unit_tests --gtest_output=xml:${CMAKE_BINARY_DIR}/results/unit_tests.xml)
