@@ -14,6 +14,9 @@ target_link_libraries(mktoken PRIVATE token_encoder)
 add_executable(unit_tests
   tests/unit/command_line_test.cpp
   tests/unit/launch_token_test.cpp
+  tests/unit/path_text_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE token_encoder GTest::gtest_main)
 add_test(NAME unit_tests COMMAND unit_tests --gtest_output=xml:${CMAKE_BINARY_DIR}/results/unit_tests.xml)
+target_compile_definitions(unit_tests PRIVATE
+  HOST_INTEGRATION_DOC="${CMAKE_SOURCE_DIR}/docs/host-integration.md")

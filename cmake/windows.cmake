@@ -1,12 +1,15 @@
 # Windows tree: the updater itself, the Windows-side unit tests and the test probe.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_link_options(-static)
+# The resource script is UTF-8, like every other source.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 add_library(updater_win STATIC
   src/platform/gbk_win.cpp
   src/platform/pending_events_win.cpp
   src/platform/process_win.cpp
   src/platform/exit_channel_win.cpp
+  src/startup/executable_directory.cpp
   src/startup/session.cpp
   src/startup/orderly_exit.cpp
   src/startup/start_routine.cpp
@@ -16,11 +19,18 @@ target_link_libraries(updater_win PUBLIC updater_core)
 
 add_executable(updater WIN32 src/startup/main_win.cpp src/ui/resources/updater.rc)
 target_link_libraries(updater PRIVATE updater_win)
-set_target_properties(updater PROPERTIES OUTPUT_NAME updater)
+target_link_options(updater PRIVATE -municode -s)
 
 add_executable(orderly_exit_test tests/win/orderly_exit_test.cpp)
-target_link_libraries(orderly_exit_test PRIVATE updater_win GTest::gtest_main)
+target_link_libraries(orderly_exit_test PRIVATE updater_win GTest::gtest)
 add_test(NAME orderly_exit_test
-  COMMAND orderly_exit_test --gtest_output=xml:${CMAKE_BINARY_DIR}/results/orderly_exit_test.xml)
+  COMMAND orderly_exit_test --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/orderly_exit_test.xml)
 
 add_subdirectory(tests/probe)
+
+add_executable(resources_test tests/win/resources_test.cpp)
+target_link_libraries(resources_test PRIVATE updater_win GTest::gtest_main version)
+target_compile_definitions(resources_test PRIVATE UPDATER_EXE="$<TARGET_FILE:updater>")
+add_dependencies(resources_test updater)
+add_test(NAME resources_test
+  COMMAND resources_test --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/resources_test.xml)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "launch_token_encoder.h"
 #include "startup/key_material.h"
 
@@ -184,6 +187,28 @@ TEST(ReverseCharacters, ReversesByTheLastByteLeft) {
       {"x\xD6\xD0y", "y\xD6\xD0x"},
   };
   for (const auto& c : cases) EXPECT_EQ(reverse_characters(c.text), c.reversed);
+}
+
+}  // namespace
+
+namespace {
+
+std::string doc_line_after(const std::string& doc, const std::string& marker) {
+  const size_t at = doc.find(marker);
+  if (at == std::string::npos) return {};
+  const size_t start = doc.find("```\n", at) + 4;
+  return doc.substr(start, doc.find('\n', start) - start);
+}
+
+TEST(HostIntegrationDocument, ExampleTokenAndKeyMaterialMatchTheProgram) {
+  std::ifstream file(HOST_INTEGRATION_DOC);
+  const std::string doc((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(doc.find("seed_one=" + std::string(seed_one) + "\n"), std::string::npos);
+  EXPECT_NE(doc.find("seed_two=" + std::string(seed_two) + "\n"), std::string::npos);
+  EXPECT_NE(doc.find("launch_text=" + std::string(launch_text) + "\n"), std::string::npos);
+  const std::string example = doc_line_after(doc, "give the token");
+  EXPECT_EQ(example, encode_launch_token(launch_text, "7TM5", {51, 42, 9, 17, 63}));
+  EXPECT_EQ(decode_launch_token(example, nullptr), launch_text);
 }
 
 }  // namespace

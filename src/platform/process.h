@@ -1,0 +1,31 @@
+// The process and its threads, as the rest of the program needs them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The command line as the process received it, in GBK.
+std::string process_command_line();
+// The full path of the running executable, in GBK.
+std::string executable_path();
+void set_current_directory(std::string_view directory);
+
+// The window thread is the process's first thread; it must call this before any other.
+void remember_window_thread();
+bool on_window_thread();
+
+// Starts a worker thread running `body`. Nothing escapes the body: an exception ends the
+// thread quietly. Returns the thread's handle (nullptr when it could not be started); the
+// caller owns it.
+void* start_worker(void (*body)());
+// Whether a worker started by start_worker may still be running its body. A worker cut off
+// by force counts as running for good.
+bool workers_may_run();
+void close_thread_handle(void* thread);
+
+[[noreturn]] void end_process(int exit_code);
+[[noreturn]] void block_forever();
+
+}  // namespace platform

@@ -1,0 +1,73 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "platform/gbk_win.h"
+
+namespace platform {
+
+namespace {
+
+DWORD window_thread_id = 0;
+std::atomic<int> live_workers{0};
+
+DWORD WINAPI worker_entry(void* parameter) {
+  const auto body = reinterpret_cast<void (*)()>(parameter);
+  try {
+    body();
+  } catch (...) {
+    // A worker has no one to report to; the window shows what it got so far.
+  }
+  --live_workers;
+  return 0;
+}
+
+}  // namespace
+
+std::string process_command_line() { return to_gbk(GetCommandLineW()); }
+
+std::string executable_path() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return to_gbk(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+void set_current_directory(std::string_view directory) {
+  SetCurrentDirectoryW(to_utf16(directory).c_str());
+}
+
+void remember_window_thread() { window_thread_id = GetCurrentThreadId(); }
+
+bool on_window_thread() { return GetCurrentThreadId() == window_thread_id; }
+
+void* start_worker(void (*body)()) {
+  // Counted before the thread exists, on the starting thread, so that a check on the window
+  // thread never misses a worker it has just started.
+  ++live_workers;
+  HANDLE thread = CreateThread(nullptr, 0, worker_entry, reinterpret_cast<void*>(body), 0, nullptr);
+  if (!thread) --live_workers;
+  return thread;
+}
+
+bool workers_may_run() { return live_workers.load() > 0; }
+
+void close_thread_handle(void* thread) {
+  if (thread) CloseHandle(thread);
+}
+
+void end_process(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
+
+void block_forever() {
+  for (;;) Sleep(INFINITE);
+}
+
+}  // namespace platform
