@@ -201,14 +201,19 @@ std::wstring class_name(HWND window) {
     return name;
 }
 
+// The text the system keeps for the window; asks nothing of its (possibly busy) thread.
+std::wstring system_window_text(HWND window) {
+    wchar_t text[1024] = {};
+    InternalGetWindowText(window, text, 1024);
+    return text;
+}
+
 // The text as the window's own WM_GETTEXT reports it; a hung window gives the system's copy.
 std::wstring window_text(HWND window) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, message_timeout_ms,
                              &length)) {
-        wchar_t fallback[1024] = {};
-        InternalGetWindowText(window, fallback, 1024);
-        return fallback;
+        return system_window_text(window);
     }
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
@@ -576,38 +581,79 @@ int command_kill(const Options& options) {
 
 // ---- watching window creation ----------------------------------------------------------------
 
-std::vector<std::string> created_windows;
+struct CreatedWindow {
+    HWND window;
+    DWORD tid;
+    DWORD pid;  // 0 when the window was gone before its event arrived
+    std::wstring window_class;
+    std::wstring text;
+    const char* kind;
+};
 
-std::wstring exe_of_process(DWORD pid) {
-    for (const auto& p : processes()) {
-        if (p.pid == pid) return p.exe;
-    }
-    return {};
+// The hook runs out of context, after the fact, so the creating process may have ended by the
+// time an event arrives: each process is opened at first sight to keep its name available.
+struct CreationLog {
+    std::vector<CreatedWindow> windows;
+    std::map<DWORD, HANDLE> processes;
+};
+
+CreationLog creation_log;
+
+const char* window_kind(HWND window) {
+    HWND parent = GetAncestor(window, GA_PARENT);
+    if (!parent) return "gone";
+    if (parent == GetDesktopWindow()) return "top-level";
+    if (class_name(parent) == L"Message") return "message-only";
+    return "child";
 }
 
-DWORD process_of_thread(DWORD tid) {
-    HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, tid);
-    if (!thread) return 0;
-    DWORD pid = GetProcessIdOfThread(thread);
-    CloseHandle(thread);
-    return pid;
-}
-
-// Called out of context, so the creating process may already have ended: whatever can no longer
-// be resolved is reported as 0 or empty.
 void CALLBACK on_window_created(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child,
                                 DWORD thread, DWORD) {
     if (object != OBJID_WINDOW || child != CHILDID_SELF) return;
     DWORD pid = 0;
-    if (!GetWindowThreadProcessId(window, &pid)) pid = process_of_thread(thread);
-    created_windows.push_back(JsonObject()
-                                  .number("hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(window)))
-                                  .number("tid", thread)
-                                  .number("pid", pid)
-                                  .text("exe", pid ? exe_of_process(pid) : L"")
-                                  .text("class", class_name(window))
-                                  .flag("top_level", GetAncestor(window, GA_PARENT) == GetDesktopWindow())
-                                  .str());
+    GetWindowThreadProcessId(window, &pid);
+    if (pid && !creation_log.processes.count(pid)) {
+        creation_log.processes[pid] = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    }
+    creation_log.windows.push_back(
+        {window, thread, pid, class_name(window), system_window_text(window), window_kind(window)});
+}
+
+std::wstring exe_name(HANDLE process) {
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!process || !QueryFullProcessImageNameW(process, 0, path, &size)) return {};
+    std::wstring full(path, size);
+    return full.substr(full.find_last_of(L"\\/") + 1);
+}
+
+// A window gone before its event arrived belongs to the process of another window that the same
+// thread created, if the log has one.
+DWORD process_of(const CreatedWindow& created) {
+    if (created.pid) return created.pid;
+    for (const auto& w : creation_log.windows) {
+        if (w.tid == created.tid && w.pid) return w.pid;
+    }
+    return 0;
+}
+
+std::string creation_report() {
+    std::vector<std::string> items;
+    for (const auto& w : creation_log.windows) {
+        DWORD pid = process_of(w);
+        auto process = creation_log.processes.find(pid);
+        std::wstring exe = process != creation_log.processes.end() ? exe_name(process->second) : L"";
+        items.push_back(JsonObject()
+                            .number("hwnd", static_cast<long long>(reinterpret_cast<uintptr_t>(w.window)))
+                            .number("tid", w.tid)
+                            .number("pid", pid)
+                            .text("exe", exe)
+                            .text("class", w.window_class)
+                            .text("text", w.text)
+                            .raw("kind", json_string(std::string(w.kind)))
+                            .str());
+    }
+    return JsonObject().raw("created", json_array(items)).str();
 }
 
 constexpr UINT stdin_closed_message = WM_APP + 1;
@@ -650,7 +696,10 @@ int command_watch(const Options& options) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     UnhookWinEvent(hook);
-    print_json(JsonObject().raw("created", json_array(created_windows)).str());
+    print_json(creation_report());
+    for (const auto& [pid, process] : creation_log.processes) {
+        if (process) CloseHandle(process);
+    }
     return exit_ok;
 }
 
