@@ -46,7 +46,7 @@ test: build
 	exit $$rc
 
 run: build
-	@tests/e2e/run_updater.py
+	@/usr/bin/python3 tests/e2e/run_updater.py
 
 clean:
 	rm -rf build

@@ -58,7 +58,6 @@ def wine_session(screens):
     session.create_prefix()
     session.warm_up()
     yield session
-    wine.end_updaters(session)
     session.stop_server()
 
 

@@ -190,6 +190,7 @@ class WineSession:
             raise HarnessError(f"wineserver -p exited {code}")
 
     def stop_server(self) -> None:
+        """Ends the server and with it every process of the prefix."""
         subprocess.run([WINESERVER, "-k"], env=self.env(), stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=30)
         subprocess.run([WINESERVER, "-w"], env=self.env(), stdout=subprocess.DEVNULL,
@@ -249,7 +250,7 @@ class UpdaterInstall:
         self.directory = directory
         self.exe = directory / "updater.exe"
         self.runs: list[UpdaterRun] = []
-        directory.mkdir(parents=True)
+        directory.mkdir(parents=True, exist_ok=True)
         shutil.copy2(UPDATER_EXE, self.exe)
 
     def start(self, *args: str, locale: str = ZH_LOCALE) -> UpdaterRun:
