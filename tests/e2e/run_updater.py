@@ -24,6 +24,7 @@ def say(text: str) -> None:
 
 def prepare_session(session: wine.WineSession) -> None:
     if (session.prefix / "system.reg").exists():
+        session.stop_server()  # whatever an interrupted run left, bound to its old display
         session.start_server()
     else:
         say(f"creating the Wine prefix {session.prefix} (a few seconds)")
