@@ -5,17 +5,26 @@ add_link_options(-static)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 add_library(updater_win STATIC
-  src/platform/gbk_win.cpp
-  src/platform/pending_events_win.cpp
-  src/platform/process_win.cpp
   src/platform/exit_channel_win.cpp
+  src/platform/file_numbers_win.cpp
+  src/platform/gbk_win.cpp
+  src/platform/message_pump_win.cpp
+  src/platform/process_win.cpp
+  src/platform/shell_win.cpp
   src/startup/executable_directory.cpp
-  src/startup/session.cpp
   src/startup/orderly_exit.cpp
+  src/startup/session.cpp
   src/startup/start_routine.cpp
+  src/ui/control_state_win.cpp
+  src/ui/main_window_handlers_win.cpp
   src/ui/main_window_win.cpp
+  src/ui/plain_label_win.cpp
+  src/ui/process_bar_win.cpp
+  src/ui/properties_win.cpp
+  src/ui/super_button_win.cpp
+  src/ui/trans_label_win.cpp
 )
-target_link_libraries(updater_win PUBLIC updater_core)
+target_link_libraries(updater_win PUBLIC updater_core comctl32 shell32)
 
 add_executable(updater WIN32 src/startup/main_win.cpp src/ui/resources/updater.rc)
 target_link_libraries(updater PRIVATE updater_win)

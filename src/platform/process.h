@@ -24,6 +24,9 @@ void* start_worker(void (*body)());
 // by force counts as running for good.
 bool workers_may_run();
 void close_thread_handle(void* thread);
+// Ends the thread at once, wherever it is; nothing happens for a thread that has ended or
+// for no thread.
+void terminate_thread(void* thread, unsigned exit_code);
 
 [[noreturn]] void end_process(int exit_code);
 [[noreturn]] void block_forever();

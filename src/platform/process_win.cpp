@@ -64,6 +64,10 @@ void close_thread_handle(void* thread) {
   if (thread) CloseHandle(thread);
 }
 
+void terminate_thread(void* thread, unsigned exit_code) {
+  if (thread) TerminateThread(thread, exit_code);
+}
+
 void end_process(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
 
 void block_forever() {

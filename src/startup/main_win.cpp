@@ -1,6 +1,7 @@
 // The start sequence, on the process's first thread, which becomes the window thread.
 #include <windows.h>
 
+#include "platform/message_pump.h"
 #include "platform/process.h"
 #include "startup/executable_directory.h"
 #include "startup/orderly_exit.h"
@@ -14,11 +15,7 @@ namespace {
 // itself ends only if something posts a quit message.
 void run_message_loop() {
   if (!main_window_open()) end_program(0);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  platform::run_message_loop();
   end_program(0);
 }
 

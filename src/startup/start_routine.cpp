@@ -1,6 +1,6 @@
 #include "startup/start_routine.h"
 
-#include "platform/pending_events.h"
+#include "platform/message_pump.h"
 #include "platform/process.h"
 #include "startup/command_line.h"
 #include "startup/key_material.h"
@@ -14,7 +14,7 @@ int start_routine() {
   open_exit_hand_over();
   // The window's created event starts the version check, which therefore already runs while
   // the tokens are decoded; both decodes keep handling the window's messages.
-  load_main_window();
+  load_main_window(nullptr);
   const std::string expected = decode_launch_token(expected_token, platform::handle_pending_events);
   const std::string given = decode_launch_token(arguments[0], platform::handle_pending_events);
   if (expected != given) end_program(0);

@@ -1,23 +1,53 @@
 #include "ui/main_window.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "platform/gbk_win.h"
-#include "startup/orderly_exit.h"
+#include "platform/message_pump.h"
+#include "ui/control_state_win.h"
+#include "ui/main_window_geometry.h"
+#include "ui/main_window_handlers.h"
+#include "ui/main_window_messages_win.h"
+#include "ui/plain_label_win.h"
+#include "ui/process_bar_win.h"
+#include "ui/super_button_win.h"
+#include "ui/trans_label_win.h"
+
+namespace ui {
 
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"UpdaterMainWindow";
-constexpr int kWidth = 650;
-constexpr int kHeight = 450;
 constexpr COLORREF kBackground = RGB(128, 160, 128);
 constexpr int kIconResource = 1;
 
-// Window thread only.
+// Window thread only; the handle is written once, before any worker exists.
 HWND main_window = nullptr;
 
+void on_button_clicked(Control button) {
+  switch (button) {
+    case Control::超级按钮3: on_manual_download_click(); break;
+    case Control::超级按钮2: on_minimise_click(); break;
+    case Control::超级按钮1: on_close_click(); break;
+    default: break;
+  }
+}
+
 LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_DESTROY) end_program(0);
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wparam) == BN_CLICKED) on_button_clicked(static_cast<Control>(LOWORD(wparam) - kControlIdBase));
+      return 0;
+    case WM_LBUTTONDOWN:
+      begin_window_move(window);
+      break;
+    case kDestroyRequest:
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      on_main_window_destroying();
+  }
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -27,6 +57,21 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
   } catch (...) {
     return DefWindowProcW(window, message, wparam, lparam);
   }
+}
+
+bool is_plain_escape(const MSG& message) {
+  const auto held = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+  return message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && !held(VK_CONTROL) &&
+         !held(VK_SHIFT) && !held(VK_MENU);
+}
+
+// Esc aimed at the window or any of its controls is a close request; nothing asks whether the
+// window may close, so it is destroyed at once.
+bool close_on_escape(MSG& message) {
+  if (!main_window || !is_plain_escape(message)) return false;
+  if (message.hwnd != main_window && !IsChild(main_window, message.hwnd)) return false;
+  SendMessageW(main_window, WM_CLOSE, 0, 0);
+  return true;
 }
 
 bool register_window_class(HINSTANCE instance) {
@@ -43,23 +88,46 @@ bool register_window_class(HINSTANCE instance) {
   return RegisterClassExW(&window_class) != 0;
 }
 
-POINT centred_on_primary_screen() {
-  // Integer division cuts toward zero, also for a screen smaller than the window.
-  return {(GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2, (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2};
+HWND create_control(HWND parent, const ControlSpec& spec) {
+  switch (spec.kind) {
+    case Kind::SuperBtn: return create_super_button(parent, spec);
+    case Kind::TransLabel: return create_trans_label(parent, spec);
+    case Kind::ProcessBar: return create_process_bar(parent, spec);
+    case Kind::Label: return create_plain_label(parent, spec);
+  }
+  return nullptr;
+}
+
+void create_controls(HWND parent) {
+  for (const ControlSpec& spec : control_table()) {
+    HWND control = create_control(parent, spec);
+    state_of(spec.id).window = control;
+    if (control && spec.visible) ShowWindow(control, SW_SHOWNA);
+  }
 }
 
 }  // namespace
 
-void load_main_window() {
+HWND main_window_handle() { return main_window; }
+
+}  // namespace ui
+
+void load_main_window(CreatedHandler on_created) {
+  using namespace ui;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const INITCOMMONCONTROLSEX common{sizeof common, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&common);
   if (!register_window_class(instance)) return;
-  const POINT origin = centred_on_primary_screen();
+  const WindowPlace place = centred_place(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   // A popup has no frame or title bar; the minimise capability lets the taskbar minimise it.
-  main_window = CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, platform::to_utf16("岚汐软件更新程序").c_str(),
-                                WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, origin.x,
-                                origin.y, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
+  main_window = CreateWindowExW(WS_EX_APPWINDOW, kWindowClass, platform::to_utf16(kWindowTitle).c_str(),
+                                WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, place.left, place.top,
+                                kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
   if (!main_window) return;
+  create_controls(main_window);
+  platform::set_message_filter(close_on_escape);
+  if (on_created) on_created();
   ShowWindow(main_window, SW_SHOWNORMAL);
 }
 
-bool main_window_open() { return main_window && IsWindow(main_window); }
+bool main_window_open() { return ui::main_window && IsWindow(ui::main_window); }
