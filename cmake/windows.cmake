@@ -43,3 +43,10 @@ target_compile_definitions(resources_test PRIVATE UPDATER_EXE="$<TARGET_FILE:upd
 add_dependencies(resources_test updater)
 add_test(NAME resources_test
   COMMAND resources_test --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/resources_test.xml)
+
+# Windows-side unit tests with GoogleTest's own main.
+foreach(test properties_test file_numbers_test)
+  add_executable(${test} tests/win/${test}.cpp)
+  target_link_libraries(${test} PRIVATE updater_win GTest::gtest_main)
+  add_test(NAME ${test} COMMAND ${test} --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/${test}.xml)
+endforeach()

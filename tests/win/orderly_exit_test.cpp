@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/exit_channel.h"
-#include "platform/pending_events.h"
+#include "platform/message_pump.h"
 #include "platform/process.h"
 #include "startup/launch_token.h"
 #include "startup/orderly_exit.h"
