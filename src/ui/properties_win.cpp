@@ -38,15 +38,9 @@ void move_to_centre(HWND window) {
 
 }  // namespace
 
-void set_text(Control label, std::string_view text) {
-  SetWindowTextW(state_of(label).window, platform::to_utf16(text).c_str());
-  repaint_trans_label(label);
-}
+void set_text(Control label, std::string_view text) { write_label_text(label, text); }
 
-void set_text_colour(Control label, Colour colour) {
-  state_of(label).text_colour = colour;
-  repaint_trans_label(label);
-}
+void set_text_colour(Control label, Colour colour) { write_label_colour(label, colour); }
 
 void set_caption(Control button, std::string_view caption) {
   ControlState& state = state_of(button);

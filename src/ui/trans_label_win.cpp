@@ -10,6 +10,8 @@ namespace ui {
 namespace {
 
 constexpr wchar_t kClass[] = L"TransLabel";
+constexpr UINT kWriteText = WM_APP + 1;    // lparam: the new text, UTF-16
+constexpr UINT kWriteColour = WM_APP + 2;  // wparam: the new COLORREF
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
@@ -50,6 +52,8 @@ std::wstring window_text(HWND window) {
   return text;
 }
 
+Control control_of(HWND label) { return static_cast<Control>(GetDlgCtrlID(label) - kControlIdBase); }
+
 void paint(HWND window, Control id) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
@@ -72,13 +76,43 @@ void paint(HWND window, Control id) {
   EndPaint(window, &ps);
 }
 
+BOOL CALLBACK redraw_if_overlapping(HWND child, LPARAM lparam) {
+  const RECT& area = *reinterpret_cast<const RECT*>(lparam);
+  RECT bounds, overlap;
+  GetWindowRect(child, &bounds);
+  if (IsWindowVisible(child) && IntersectRect(&overlap, &bounds, &area)) {
+    MapWindowPoints(nullptr, child, reinterpret_cast<POINT*>(&overlap), 2);
+    RedrawWindow(child, &overlap, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  return TRUE;
+}
+
+void repaint(HWND window) {
+  const HWND top = GetAncestor(window, GA_ROOT);
+  RECT screen_area;
+  GetWindowRect(window, &screen_area);
+  RECT client_area = screen_area;
+  MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&client_area), 2);
+  RedrawWindow(top, &client_area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EnumChildWindows(top, redraw_if_overlapping, reinterpret_cast<LPARAM>(&screen_area));
+  InvalidateRect(window, nullptr, TRUE);
+}
+
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   try {
     switch (message) {
       case WM_ERASEBKGND:
         return 1;  // the main window's background shows through
       case WM_PAINT:
-        paint(window, static_cast<Control>(GetDlgCtrlID(window) - kControlIdBase));
+        paint(window, control_of(window));
+        return 0;
+      case kWriteText:
+        SetWindowTextW(window, reinterpret_cast<const wchar_t*>(lparam));
+        repaint(window);
+        return 0;
+      case kWriteColour:
+        state_of(control_of(window)).text_colour = static_cast<COLORREF>(wparam);
+        repaint(window);
         return 0;
     }
   } catch (...) {
@@ -98,17 +132,6 @@ void register_class() {
   (void)registered;
 }
 
-BOOL CALLBACK redraw_if_overlapping(HWND child, LPARAM lparam) {
-  const RECT& area = *reinterpret_cast<const RECT*>(lparam);
-  RECT bounds, overlap;
-  GetWindowRect(child, &bounds);
-  if (IsWindowVisible(child) && IntersectRect(&overlap, &bounds, &area)) {
-    MapWindowPoints(nullptr, child, reinterpret_cast<POINT*>(&overlap), 2);
-    RedrawWindow(child, &overlap, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 HWND create_trans_label(HWND parent, const ControlSpec& spec) {
@@ -122,16 +145,13 @@ HWND create_trans_label(HWND parent, const ControlSpec& spec) {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-void repaint_trans_label(Control label) {
-  const HWND window = state_of(label).window;
-  const HWND top = GetAncestor(window, GA_ROOT);
-  RECT screen_area;
-  GetWindowRect(window, &screen_area);
-  RECT client_area = screen_area;
-  MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&client_area), 2);
-  RedrawWindow(top, &client_area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  EnumChildWindows(top, redraw_if_overlapping, reinterpret_cast<LPARAM>(&screen_area));
-  InvalidateRect(window, nullptr, TRUE);
+void write_label_text(Control label, std::string_view text) {
+  const std::wstring wide = platform::to_utf16(text);
+  SendMessageW(state_of(label).window, kWriteText, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void write_label_colour(Control label, Colour colour) {
+  SendMessageW(state_of(label).window, kWriteColour, colour, 0);
 }
 
 }  // namespace ui

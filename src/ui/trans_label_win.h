@@ -4,14 +4,19 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "ui/controls.h"
 
 namespace ui {
 
 HWND create_trans_label(HWND parent, const ControlSpec& spec);
 
-// Repaints the label at once, on the calling thread: first the window's background beneath
-// it, then every visible window overlapping it, then the label's own text.
-void repaint_trans_label(Control label);
+// Replace the text (GBK) or the text colour and repaint the label at once: first the window's
+// background beneath it, then every visible window overlapping it, then the label's own text.
+// From any thread: the whole write is one synchronous message, carried out on the window
+// thread, so a worker waits for it but pays for one round trip only.
+void write_label_text(Control label, std::string_view text);
+void write_label_colour(Control label, Colour colour);
 
 }  // namespace ui
