@@ -16,6 +16,9 @@ add_executable(unit_tests
   tests/unit/launch_token_test.cpp
   tests/unit/path_text_test.cpp
   tests/unit/web_address_test.cpp
+  tests/unit/text_search_test.cpp
+  tests/unit/profile_text_test.cpp
+  tests/unit/http_address_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE token_encoder GTest::gtest_main)
 add_test(NAME unit_tests COMMAND unit_tests --gtest_output=xml:${CMAKE_BINARY_DIR}/results/unit_tests.xml)

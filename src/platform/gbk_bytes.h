@@ -20,4 +20,13 @@ inline constexpr std::string_view full_width_blank = "\xA1\xA1";
 // the full-width blank by a blank; every other byte stays as it is.
 std::string fold_full_width(std::string_view text);
 
+// The 1-based position of the first occurrence of `needle` in `text`, searching from `start`
+// (below 1 counts as 1) a character at a time, so a match is tried only where a character
+// begins; -1 when there is none, also when the text ends inside a character. Bytes compare
+// exactly, or with ASCII letters folded when `ignore_case` is set.
+long find(std::string_view text, std::string_view needle, long start, bool ignore_case = false);
+
+// Every occurrence of `from` (found as by find) replaced by `to`.
+std::string replace_all(std::string_view text, std::string_view from, std::string_view to);
+
 }  // namespace gbk
