@@ -7,7 +7,9 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 add_library(updater_win STATIC
   src/platform/exit_channel_win.cpp
   src/platform/file_numbers_win.cpp
+  src/platform/files_win.cpp
   src/platform/gbk_win.cpp
+  src/platform/http_get_win.cpp
   src/platform/message_pump_win.cpp
   src/platform/process_win.cpp
   src/platform/shell_win.cpp
@@ -23,8 +25,11 @@ add_library(updater_win STATIC
   src/ui/properties_win.cpp
   src/ui/super_button_win.cpp
   src/ui/trans_label_win.cpp
+  src/version/handoff.cpp
+  src/version/manifest_fetch.cpp
+  src/version/version_check.cpp
 )
-target_link_libraries(updater_win PUBLIC updater_core comctl32 shell32)
+target_link_libraries(updater_win PUBLIC updater_core comctl32 shell32 wininet)
 
 add_executable(updater WIN32 src/startup/main_win.cpp src/ui/resources/updater.rc)
 target_link_libraries(updater PRIVATE updater_win)

@@ -13,7 +13,7 @@
 #include "ui/web_address.h"
 
 void on_manual_download_click() {
-  const std::string address = session().download_url;
+  const std::string address = session_text(&UpdateSession::download_url);
   if (ui::is_web_address(address)) platform::shell_open(address);
 }
 

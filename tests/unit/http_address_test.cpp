@@ -1,4 +1,4 @@
-#include "version/http_address.h"
+#include "platform/http_address.h"
 
 #include <gtest/gtest.h>
 

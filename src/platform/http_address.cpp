@@ -1,4 +1,4 @@
-#include "version/http_address.h"
+#include "platform/http_address.h"
 
 #include <charconv>
 #include <vector>
@@ -85,7 +85,7 @@ std::optional<HttpAddress> parse_http_address(std::string_view text) {
   const size_t authority_end = text.find_first_of("/?#");
   if (!read_authority(text.substr(0, authority_end), address)) return std::nullopt;
   if (authority_end == std::string_view::npos) {
-    address.path_and_query = "/";
+    address.path_and_query = std::string(1, '/');  // a literal here trips a false -Wrestrict in GCC 12
     return address;
   }
   std::string_view rest = text.substr(authority_end);
