@@ -11,7 +11,10 @@ target_include_directories(token_encoder PUBLIC tools)
 add_executable(mktoken tools/mktoken/mktoken.cpp)
 target_link_libraries(mktoken PRIVATE token_encoder)
 
+# The window's property operations are replaced by a recording stand-in.
 add_executable(unit_tests
+  tests/unit/recorded_properties.cpp
+  tests/unit/progress_report_test.cpp
   tests/unit/command_line_test.cpp
   tests/unit/launch_token_test.cpp
   tests/unit/path_text_test.cpp
