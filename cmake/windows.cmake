@@ -10,9 +10,11 @@ add_library(updater_win STATIC
   src/platform/files_win.cpp
   src/platform/gbk_win.cpp
   src/platform/http_get_win.cpp
+  src/platform/internet_win.cpp
   src/platform/message_pump_win.cpp
   src/platform/process_win.cpp
   src/platform/shell_win.cpp
+  src/download/http_download.cpp
   src/startup/executable_directory.cpp
   src/startup/orderly_exit.cpp
   src/startup/session.cpp
