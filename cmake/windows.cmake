@@ -15,6 +15,7 @@ add_library(updater_win STATIC
   src/platform/process_win.cpp
   src/platform/shell_win.cpp
   src/download/http_download.cpp
+  src/download/update_and_launch.cpp
   src/startup/executable_directory.cpp
   src/startup/orderly_exit.cpp
   src/startup/session.cpp

@@ -5,6 +5,7 @@
 
 #include "platform/file_numbers.h"
 #include "platform/internet.h"
+#include "platform/process.h"
 #include "startup/session.h"
 
 namespace {
@@ -89,5 +90,7 @@ std::int32_t http_download(std::string_view url, std::string_view local_path, Pr
   }
   // WinInet reports a connection closed early as a normal end.
   if (length_checked && so_far - first < total) return fail("读文件出错!");
+  // What is reported as done is swapped in for the main program: it must be on the disk.
+  if (!platform::flush_file_number(file.number)) return fail("写文件出错!");
   return 0;
 }

@@ -19,6 +19,9 @@ int open_file_number(std::string_view path, OpenMode mode);
 // fell short.
 bool write_file_number(int number, const void* data, std::size_t size);
 
+// Has the system write the file's data through to the disk; false when that failed.
+bool flush_file_number(int number);
+
 // Closes the file if `number` is open; any other number (0 included) does nothing. Safe to
 // call from another thread than the one that opened the file, and more than once.
 void close_file_number(int number);

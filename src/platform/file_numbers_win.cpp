@@ -50,6 +50,12 @@ bool write_file_number(int number, const void* data, std::size_t size) {
   return WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
+bool flush_file_number(int number) {
+  std::atomic<HANDLE>* entry = slot(number);
+  HANDLE file = entry ? entry->load() : nullptr;
+  return file && FlushFileBuffers(file);
+}
+
 void close_file_number(int number) {
   std::atomic<HANDLE>* entry = slot(number);
   if (!entry) return;

@@ -16,4 +16,8 @@ bool delete_file(std::string_view path);
 // Fails when `to` exists already.
 bool rename_file(std::string_view from, std::string_view to);
 
+// Puts `from` in the place of `to` in one step, written through to the disk, so that `to`
+// is at every moment either the old or the new file.
+bool replace_file(std::string_view from, std::string_view to);
+
 }  // namespace platform

@@ -8,7 +8,7 @@
 namespace platform {
 
 std::optional<std::string> read_file(std::string_view path, std::size_t limit) {
-  const FileHandle file(CreateFileW(to_utf16(path).c_str(), GENERIC_READ,
+  const KernelHandle file(CreateFileW(to_utf16(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
@@ -25,6 +25,11 @@ bool delete_file(std::string_view path) { return DeleteFileW(to_utf16(path).c_st
 
 bool rename_file(std::string_view from, std::string_view to) {
   return MoveFileW(to_utf16(from).c_str(), to_utf16(to).c_str()) != 0;
+}
+
+bool replace_file(std::string_view from, std::string_view to) {
+  return MoveFileExW(to_utf16(from).c_str(), to_utf16(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 }  // namespace platform

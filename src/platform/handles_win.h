@@ -25,7 +25,7 @@ class OwnedHandle {
   Handle handle_;
 };
 
-struct FileKind {
+struct KernelKind {
   using Handle = HANDLE;
   static Handle invalid() { return INVALID_HANDLE_VALUE; }
   static void close(Handle handle) { CloseHandle(handle); }
@@ -37,7 +37,7 @@ struct InternetKind {
   static void close(Handle handle) { InternetCloseHandle(handle); }
 };
 
-using FileHandle = OwnedHandle<FileKind>;
+using KernelHandle = OwnedHandle<KernelKind>;
 using InternetHandle = OwnedHandle<InternetKind>;
 
 }  // namespace platform

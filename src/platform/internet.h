@@ -35,8 +35,6 @@ bool content_is_coded(const WebHandle& request);
 // when the read failed.
 std::optional<std::size_t> read_block(const WebHandle& request, void* buffer, std::size_t size);
 
-std::uint32_t tick_count();
-
 // A message box with one OK button, no owner and MB_TASKMODAL; returns when it is closed.
 void show_message(std::string_view text, std::string_view title);
 

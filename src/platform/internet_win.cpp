@@ -70,8 +70,6 @@ std::optional<std::size_t> read_block(const WebHandle& request, void* buffer, st
   return received;
 }
 
-std::uint32_t tick_count() { return GetTickCount(); }
-
 void show_message(std::string_view text, std::string_view title) {
   MessageBoxW(nullptr, to_utf16(text).c_str(), to_utf16(title).c_str(), MB_OK | MB_TASKMODAL);
 }

@@ -14,6 +14,9 @@ void set_message_filter(MessageFilter filter);
 // A quit message is left for the message loop.
 void handle_pending_events();
 
+// Lets `milliseconds` pass while handling the calling thread's messages, pass after pass.
+void wait_processing_events(unsigned milliseconds);
+
 // Handles messages until a quit message arrives.
 void run_message_loop();
 

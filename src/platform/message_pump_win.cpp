@@ -29,6 +29,13 @@ void handle_pending_events() {
   }
 }
 
+void wait_processing_events(unsigned milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    handle_pending_events();
+  } while (GetTickCount() - start <= milliseconds);
+}
+
 void run_message_loop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatch(message);

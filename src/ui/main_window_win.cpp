@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "download/update_and_launch.h"
 #include "platform/gbk_win.h"
 #include "platform/message_pump.h"
 #include "ui/control_state_win.h"
@@ -30,6 +31,7 @@ void on_button_clicked(Control button) {
     case Control::超级按钮3: on_manual_download_click(); break;
     case Control::超级按钮2: on_minimise_click(); break;
     case Control::超级按钮1: on_close_click(); break;
+    case Control::按钮2: on_main_button_click(); break;
     default: break;
   }
 }
