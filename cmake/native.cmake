@@ -1,5 +1,8 @@
 # Native tree: the portable code, its unit tests and the host-side tools, all under
 # AddressSanitizer and UndefinedBehaviorSanitizer.
+find_package(JPEG REQUIRED)
+target_link_libraries(updater_core PUBLIC JPEG::JPEG)
+
 set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_compile_options(${sanitizers})
 add_link_options(${sanitizers})
@@ -22,8 +25,10 @@ add_executable(unit_tests
   tests/unit/text_search_test.cpp
   tests/unit/profile_text_test.cpp
   tests/unit/http_address_test.cpp
+  tests/unit/jpeg_picture_test.cpp
 )
 target_link_libraries(unit_tests PRIVATE token_encoder GTest::gtest_main)
 add_test(NAME unit_tests COMMAND unit_tests --gtest_output=xml:${CMAKE_BINARY_DIR}/results/unit_tests.xml)
 target_compile_definitions(unit_tests PRIVATE
-  HOST_INTEGRATION_DOC="${CMAKE_SOURCE_DIR}/docs/host-integration.md")
+  HOST_INTEGRATION_DOC="${CMAKE_SOURCE_DIR}/docs/host-integration.md"
+  BACKGROUND_JPEG="${CMAKE_SOURCE_DIR}/src/ui/resources/background.jpg")

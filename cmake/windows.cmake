@@ -4,6 +4,13 @@ add_link_options(-static)
 # The resource script is UTF-8, like every other source.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
+# libjpeg, built from Debian's source package by scripts/build-libjpeg.sh.
+set(LIBJPEG_PREFIX ${CMAKE_SOURCE_DIR}/build/deps/libjpeg)
+add_library(libjpeg STATIC IMPORTED)
+set_target_properties(libjpeg PROPERTIES IMPORTED_LOCATION ${LIBJPEG_PREFIX}/lib/libjpeg.a
+  INTERFACE_INCLUDE_DIRECTORIES ${LIBJPEG_PREFIX}/include)
+target_link_libraries(updater_core PUBLIC libjpeg)
+
 add_library(updater_win STATIC
   src/platform/exit_channel_win.cpp
   src/platform/file_numbers_win.cpp
@@ -20,6 +27,7 @@ add_library(updater_win STATIC
   src/startup/orderly_exit.cpp
   src/startup/session.cpp
   src/startup/start_routine.cpp
+  src/ui/background_win.cpp
   src/ui/control_state_win.cpp
   src/ui/main_window_handlers_win.cpp
   src/ui/main_window_win.cpp

@@ -6,6 +6,7 @@
 #include "download/update_and_launch.h"
 #include "platform/gbk_win.h"
 #include "platform/message_pump.h"
+#include "ui/background_win.h"
 #include "ui/control_state_win.h"
 #include "ui/main_window_geometry.h"
 #include "ui/main_window_handlers.h"
@@ -20,7 +21,6 @@ namespace ui {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"UpdaterMainWindow";
-constexpr COLORREF kBackground = RGB(128, 160, 128);
 constexpr int kIconResource = 1;
 
 // Window thread only; the handle is written once, before any worker exists.
@@ -41,6 +41,12 @@ LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_COMMAND:
       if (HIWORD(wparam) == BN_CLICKED) on_button_clicked(static_cast<Control>(LOWORD(wparam) - kControlIdBase));
       return 0;
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(window, &client);
+      paint_background(reinterpret_cast<HDC>(wparam), client);
+      return 1;
+    }
     case WM_LBUTTONDOWN:
       begin_window_move(window);
       break;
@@ -85,7 +91,6 @@ bool register_window_class(HINSTANCE instance) {
       LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, 48, 48, 0));
   window_class.hIconSm = window_class.hIcon;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = CreateSolidBrush(kBackground);
   window_class.lpszClassName = kWindowClass;
   return RegisterClassExW(&window_class) != 0;
 }
