@@ -4,6 +4,7 @@ JOBS  ?= $(shell nproc)
 NATIVE := build/native
 WIN    := build/win
 E2E    := build/e2e
+LIBJPEG := build/deps/libjpeg/lib/libjpeg.a
 PYTEST := /usr/bin/python3 -m pytest
 
 .PHONY: all deps build test unit-tests win-tests e2e-tests run clean
@@ -13,6 +14,10 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
+# A static libjpeg for MinGW, from Debian's source package.
+$(LIBJPEG):
+	@scripts/build-libjpeg.sh
+
 $(NATIVE)/build.ninja:
 	cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug
 
@@ -20,7 +25,7 @@ $(WIN)/build.ninja:
 	cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
-build: deps $(NATIVE)/build.ninja $(WIN)/build.ninja
+build: deps $(LIBJPEG) $(NATIVE)/build.ninja $(WIN)/build.ninja
 	cmake --build $(NATIVE) -j $(JOBS)
 	cmake --build $(WIN) -j $(JOBS)
 

@@ -5,7 +5,7 @@ set -eu
 
 packages="make cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei nginx-light
-  python3 python3-pytest googletest locales procps"
+  python3 python3-pytest googletest locales procps libjpeg62-turbo-dev dpkg-dev"
 
 as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
