@@ -10,6 +10,7 @@ import subprocess
 
 import pytest
 
+import servers
 import wine
 
 
@@ -101,3 +102,17 @@ def install(wine_env, request):
 @pytest.fixture
 def updater(install):
     return install()
+
+
+@pytest.fixture(scope="session")
+def nginx():
+    server = servers.Nginx()
+    yield server
+    server.stop()
+
+
+@pytest.fixture
+def scripted():
+    server = servers.ScriptedServer()
+    yield server
+    server.stop()
