@@ -16,6 +16,7 @@ namespace ui {
 struct ControlState {
   HWND window = nullptr;
   HFONT font = nullptr;
+  bool hovering = false;  // SuperBtn; window thread only
   std::atomic<COLORREF> text_colour{0};
   std::atomic<int> position{0};
   // Guards only the copy of the caption, never a window call: a worker holding it could be

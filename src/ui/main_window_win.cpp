@@ -39,8 +39,14 @@ void on_button_clicked(Control button) {
 LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
-      if (HIWORD(wparam) == BN_CLICKED) on_button_clicked(static_cast<Control>(LOWORD(wparam) - kControlIdBase));
+      // A quick second click on a self-drawn button arrives as a double click.
+      if (HIWORD(wparam) == BN_CLICKED || HIWORD(wparam) == BN_DOUBLECLICKED) {
+        on_button_clicked(static_cast<Control>(LOWORD(wparam) - kControlIdBase));
+      }
       return 0;
+    case WM_DRAWITEM:
+      draw_super_button(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
     case WM_ERASEBKGND: {
       RECT client;
       GetClientRect(window, &client);
