@@ -66,3 +66,8 @@ foreach(test properties_test file_numbers_test)
   target_link_libraries(${test} PRIVATE updater_win GTest::gtest_main)
   add_test(NAME ${test} COMMAND ${test} --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/${test}.xml)
 endforeach()
+
+# The program's resources (the background picture among them) are linked in.
+add_executable(background_test tests/win/background_test.cpp src/ui/resources/updater.rc)
+target_link_libraries(background_test PRIVATE updater_win GTest::gtest_main)
+add_test(NAME background_test COMMAND background_test --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/background_test.xml)
