@@ -7,7 +7,7 @@ E2E    := build/e2e
 LIBJPEG := build/deps/libjpeg/lib/libjpeg.a
 PYTEST := /usr/bin/python3 -m pytest
 
-.PHONY: all deps build test unit-tests win-tests e2e-tests run clean
+.PHONY: all deps build test unit-tests win-tests e2e-tests run screenshots clean
 
 all: build
 
@@ -52,6 +52,11 @@ test: build
 
 run: build
 	@/usr/bin/python3 tests/e2e/run_updater.py
+
+# One picture per state of the window, from the look tests, in build/e2e/screenshots.
+screenshots: build
+	$(PYTEST) -q -p no:cacheprovider tests/e2e/test_look.py
+	@ls build/e2e/screenshots/*.png
 
 clean:
 	rm -rf build
