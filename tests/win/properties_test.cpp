@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/gbk_win.h"
@@ -101,6 +103,56 @@ TEST_F(MainWindowProperties, WindowStateIsOnlyRecordedWhileHidden) {
   GetWindowRect(window, &place);
   EXPECT_EQ(place.left, (GetSystemMetrics(SM_CXSCREEN) - 650) / 2);
   EXPECT_EQ(place.top, (GetSystemMetrics(SM_CYSCREEN) - 450) / 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Columns and rows of the label that hold pixels of its text colour.
+struct InkExtent {
+  int first_column = -1, last_column = -1, first_row = -1, last_row = -1;
+};
+
+InkExtent ink_of(HWND label, COLORREF ink) {
+  RECT box;
+  GetClientRect(label, &box);
+  HDC dc = GetDC(label);
+  InkExtent extent;
+  for (int y = 0; y < box.bottom; ++y) {
+    for (int x = 0; x < box.right; ++x) {
+      const COLORREF p = GetPixel(dc, x, y);
+      if (abs(GetRValue(p) - GetRValue(ink)) + abs(GetGValue(p) - GetGValue(ink)) +
+              abs(GetBValue(p) - GetBValue(ink)) > 30) {
+        continue;
+      }
+      if (extent.first_column < 0 || x < extent.first_column) extent.first_column = x;
+      extent.last_column = std::max(extent.last_column, x);
+      if (extent.first_row < 0) extent.first_row = y;
+      extent.last_row = y;
+    }
+  }
+  ReleaseDC(label, dc);
+  return extent;
+}
+
+TEST_F(MainWindowProperties, LongTextsAreCutAtTheEdgesOnOneLine) {
+  const HWND window = ui::main_window_handle();
+  SetForegroundWindow(window);
+  std::string long_text;
+  for (int i = 0; i < 4; ++i) long_text += "国下载失败，你的破网络我也是醉了国";  // 国 inks its whole cell
+  for (Control label : {Control::标签_下载速度, Control::透明标签2, Control::标签_文件大小}) {
+    ui::set_text(label, long_text);
+    platform::handle_pending_events();
+    const InkExtent ink = ink_of(window_of(label), ui::spec_of(label).text_colour);
+    RECT box;
+    GetClientRect(window_of(label), &box);
+    ASSERT_GE(ink.first_column, 0) << "no text drawn";
+    EXPECT_LE(ink.first_column, 3) << "the text runs past the left edge";
+    EXPECT_GE(ink.last_column, box.right - 4) << "the text runs past the right edge";
+    EXPECT_LT(ink.last_row - ink.first_row, 18) << "one line only";
+    ui::set_text(label, " ");
+  }
 }
 
 }  // namespace
