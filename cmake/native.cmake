@@ -15,6 +15,9 @@ add_executable(mktoken tools/mktoken/mktoken.cpp)
 target_link_libraries(mktoken PRIVATE token_encoder)
 
 # The window's property operations are replaced by a recording stand-in.
+add_executable(mkmanifest tools/mkmanifest/mkmanifest.cpp)
+target_link_libraries(mkmanifest PRIVATE updater_core)
+
 add_executable(unit_tests
   tests/unit/recorded_properties.cpp
   tests/unit/progress_report_test.cpp
