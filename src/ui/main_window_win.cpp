@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "download/update_and_launch.h"
 #include "platform/gbk_win.h"
@@ -54,7 +55,11 @@ LRESULT handle_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
       return 1;
     }
     case WM_LBUTTONDOWN:
-      begin_window_move(window);
+      // A press on a disabled control reaches the window too; only the background moves it.
+      if (ChildWindowFromPointEx(window, POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)},
+                                 CWP_SKIPINVISIBLE) == window) {
+        begin_window_move(window);
+      }
       break;
     case kDestroyRequest:
       DestroyWindow(window);
