@@ -374,6 +374,8 @@ std::string top_level_json(HWND window) {
         .number("tid", tid)
         .flag("iconic", IsIconic(window))
         .flag("zoomed", IsZoomed(window))
+        .number("owner",
+                static_cast<long long>(reinterpret_cast<uintptr_t>(GetWindow(window, GW_OWNER))))
         .raw("children", json_array(children))
         .raw("owned", json_array(owned))
         .str();
