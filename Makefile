@@ -7,7 +7,7 @@ E2E    := build/e2e
 LIBJPEG := build/deps/libjpeg/lib/libjpeg.a
 PYTEST := /usr/bin/python3 -m pytest
 
-.PHONY: all deps build test unit-tests win-tests e2e-tests run screenshots clean
+.PHONY: all deps build test unit-tests win-tests e2e-tests run demo screenshots clean
 
 all: build
 
@@ -52,6 +52,10 @@ test: build
 
 run: build
 	@/usr/bin/python3 tests/e2e/run_updater.py
+
+# One real update end to end; INTERACTIVE=1 on a display lets you click.
+demo: build
+	@/usr/bin/python3 tools/demo.py
 
 # One picture per state of the window, from the look tests, in build/e2e/screenshots.
 screenshots: build

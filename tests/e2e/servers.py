@@ -35,18 +35,19 @@ class Nginx:
     LOG_FORMAT = ('$request_method "$request_uri" $server_protocol $status '
                   '"$http_range" "$http_accept_encoding" "$http_user_agent" "$http_accept"')
 
-    def __init__(self):
+    def __init__(self, directory: Path = NGINX_DIR):
+        self.directory = directory
         self.port = free_port()
-        self.root = NGINX_DIR / "www"
+        self.root = directory / "www"
         self.root.mkdir(parents=True, exist_ok=True)
-        self.log = NGINX_DIR / "access.log"
-        config = NGINX_DIR / "nginx.conf"
-        temp = NGINX_DIR / "temp"
+        self.log = directory / "access.log"
+        config = directory / "nginx.conf"
+        temp = directory / "temp"
         temp.mkdir(parents=True, exist_ok=True)
         config.write_text(f"""
 daemon off;
-pid {NGINX_DIR}/nginx.pid;
-error_log {NGINX_DIR}/error.log;
+pid {directory}/nginx.pid;
+error_log {directory}/error.log;
 events {{}}
 http {{
   types {{ text/plain txt; application/octet-stream exe bin; }}
@@ -76,7 +77,7 @@ http {{
             if self.process.poll() is not None:
                 break
             time.sleep(0.05)
-        raise HarnessError(f"nginx did not start: {(NGINX_DIR / 'error.log').read_text(errors='replace')}")
+        raise HarnessError(f"nginx did not start: {(self.directory / 'error.log').read_text(errors='replace')}")
 
     def url(self, path: str) -> str:
         return f"http://127.0.0.1:{self.port}/{path.lstrip('/')}"
