@@ -53,6 +53,13 @@ add_test(NAME orderly_exit_test
 
 add_subdirectory(tests/probe)
 
+# Stand-ins for the main program that the updater replaces, one build per version.
+foreach(version v1 v2)
+  add_executable(main_program_${version} WIN32 tests/e2e/mainprog/main_program.cpp)
+  target_compile_definitions(main_program_${version} PRIVATE MAIN_PROGRAM_VERSION=L"${version}")
+  target_link_options(main_program_${version} PRIVATE -municode -s)
+endforeach()
+
 add_executable(resources_test tests/win/resources_test.cpp)
 target_link_libraries(resources_test PRIVATE updater_win GTest::gtest_main version)
 target_compile_definitions(resources_test PRIVATE UPDATER_EXE="$<TARGET_FILE:updater>")

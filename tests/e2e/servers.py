@@ -30,7 +30,10 @@ def free_port() -> int:
 
 class Nginx:
     """Serves files from `root`; gzip for *.gz.txt and application/x-gzip-test only when asked
-    through `gzip_types`; byte ranges as nginx does them."""
+    through `gzip_types`; byte ranges as nginx does them; files under /slow/ at SLOW_RATE bytes
+    per second, so that a download lasts long enough to be watched."""
+
+    SLOW_RATE = 131072
 
     LOG_FORMAT = ('$request_method "$request_uri" $server_protocol $status '
                   '"$http_range" "$http_accept_encoding" "$http_user_agent" "$http_accept"')
@@ -59,6 +62,7 @@ http {{
     listen 127.0.0.1:{self.port};
     root {self.root};
     location /gzip/ {{ gzip on; gzip_min_length 1; gzip_types text/plain application/octet-stream; }}
+    location /slow/ {{ limit_rate {self.SLOW_RATE}; }}
     location = /moved {{ return 302 /list.txt; }}
     location = /loop {{ return 302 /loop; }}
   }}
