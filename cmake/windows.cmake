@@ -66,3 +66,9 @@ foreach(test properties_test file_numbers_test)
   target_link_libraries(${test} PRIVATE updater_win GTest::gtest_main)
   add_test(NAME ${test} COMMAND ${test} --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/${test}.xml)
 endforeach()
+
+# Test-only: runs the download on a worker thread with a callback chosen on the command line
+# (tests/e2e/test_download.py, tests/bench). With the program's resources, for the background.
+add_executable(download_driver tests/win/download_driver.cpp src/ui/resources/updater.rc)
+target_link_libraries(download_driver PRIVATE updater_win)
+target_link_options(download_driver PRIVATE -municode)
