@@ -78,3 +78,9 @@ endforeach()
 add_executable(background_test tests/win/background_test.cpp src/ui/resources/updater.rc)
 target_link_libraries(background_test PRIVATE updater_win GTest::gtest_main)
 add_test(NAME background_test COMMAND background_test --gtest_output=xml:Z:${CMAKE_BINARY_DIR}/results/background_test.xml)
+
+# Test-only: runs the download on a worker thread with a callback chosen on the command line
+# (tests/e2e/test_download.py, tests/bench). With the program's resources, for the background.
+add_executable(download_driver tests/win/download_driver.cpp src/ui/resources/updater.rc)
+target_link_libraries(download_driver PRIVATE updater_win)
+target_link_options(download_driver PRIVATE -municode)

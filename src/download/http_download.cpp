@@ -38,10 +38,11 @@ std::string header_text(bool resume, std::int32_t start_offset) {
 }
 
 // A success is swapped in for the main program, so only the answer meant for this request
-// counts: the whole body, or in resume mode the asked-for part.
+// counts: the whole body, or in resume mode the asked-for part (a whole body there would be
+// appended to the part already on disk).
 bool answer_is_the_file(const platform::WebHandle& request, bool resume) {
   const std::uint32_t status = platform::status_code(request).value_or(0);
-  return status == kStatusOk || (resume && status == kStatusPartial);
+  return status == (resume ? kStatusPartial : kStatusOk);
 }
 
 int open_local_file(std::string_view local_path, bool resume) {

@@ -497,7 +497,8 @@ bool wait_until_gone(HWND window, DWORD wait_ms) {
 }
 
 int command_msgbox(const Options& options) {
-    HWND dialog = wait_for_top_level(L"#32770", options.hex_text(L"title"), options.wait_ms(), false);
+    // Visible only once the box is filled in: found earlier, its texts can still be missing.
+    HWND dialog = wait_for_top_level(L"#32770", options.hex_text(L"title"), options.wait_ms(), true);
     JsonObject report = dialog_fields(dialog);
     if (!options.has(L"ok")) {
         print_json(report.flag("closed", false).str());
