@@ -513,8 +513,10 @@ def test_every_run_fetches_the_manifest_anew(install, probe, http):
 
 def click_with_the_mouse(session: wine.WineSession, window: Window, name: str) -> None:
     left, top, width, height = window.screen_rect(name)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(left + width // 2), str(top + height // 2),
-                    "click", "1"], env=dict(os.environ, DISPLAY=session.display), check=True, timeout=10)
+    # No --sync: xdotool waits for a motion that never comes when the pointer is there already.
+    subprocess.run(["xdotool", "mousemove", str(left + width // 2), str(top + height // 2),
+                    "sleep", "0.3", "click", "1"], env=dict(os.environ, DISPLAY=session.display),
+                   check=True, timeout=10)
 
 
 CLOSINGS = {
