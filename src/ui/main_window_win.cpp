@@ -106,21 +106,21 @@ bool register_window_class(HINSTANCE instance) {
   return RegisterClassExW(&window_class) != 0;
 }
 
-HWND create_control(HWND parent, const ControlSpec& spec) {
-  switch (spec.kind) {
-    case Kind::SuperBtn: return create_super_button(parent, spec);
-    case Kind::TransLabel: return create_trans_label(parent, spec);
-    case Kind::ProcessBar: return create_process_bar(parent, spec);
-    case Kind::Label: return create_plain_label(parent, spec);
+HWND create_control(HWND parent, const ControlSpec& settings) {
+  switch (settings.kind) {
+    case Kind::SuperBtn: return create_super_button(parent, settings);
+    case Kind::TransLabel: return create_trans_label(parent, settings);
+    case Kind::ProcessBar: return create_process_bar(parent, settings);
+    case Kind::Label: return create_plain_label(parent, settings);
   }
   return nullptr;
 }
 
 void create_controls(HWND parent) {
-  for (const ControlSpec& spec : control_table()) {
-    HWND control = create_control(parent, spec);
-    state_of(spec.id).window = control;
-    if (control && spec.visible) ShowWindow(control, SW_SHOWNA);
+  for (const ControlSpec& settings : control_table()) {
+    HWND control = create_control(parent, settings);
+    state_of(settings.id).window = control;
+    if (control && settings.visible) ShowWindow(control, SW_SHOWNA);
   }
 }
 

@@ -7,6 +7,6 @@
 
 namespace ui {
 
-HWND create_plain_label(HWND parent, const ControlSpec& spec);
+HWND create_plain_label(HWND parent, const ControlSpec& settings);
 
 }  // namespace ui

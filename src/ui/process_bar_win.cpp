@@ -22,10 +22,10 @@ void begin_window_move(HWND window) {
   PostMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(cursor));
 }
 
-HWND create_process_bar(HWND parent, const ControlSpec& spec) {
-  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, spec.left, spec.top, spec.width,
-                             spec.height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(spec.id))),
+HWND create_process_bar(HWND parent, const ControlSpec& settings) {
+  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, settings.left, settings.top, settings.width,
+                             settings.height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(settings.id))),
                              GetModuleHandleW(nullptr), nullptr);
   SendMessageW(bar, PBM_SETRANGE32, 0, kBarMaximum);
   SendMessageW(bar, PBM_SETPOS, 0, 0);

@@ -9,7 +9,7 @@ namespace ui {
 
 inline constexpr int kBarMaximum = 10000;
 
-HWND create_process_bar(HWND parent, const ControlSpec& spec);
+HWND create_process_bar(HWND parent, const ControlSpec& settings);
 
 // Starts the platform's move of the window, as a press on a title bar would.
 void begin_window_move(HWND window);

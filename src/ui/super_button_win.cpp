@@ -96,17 +96,17 @@ void draw_caption(HDC dc, const std::wstring& caption, RECT box, int offset, COL
 
 }  // namespace
 
-HWND create_super_button(HWND parent, const ControlSpec& spec) {
-  ControlState& state = state_of(spec.id);
-  state.caption = spec.text;
-  state.font = create_control_font(spec.font);
-  const DWORD style = WS_CHILD | BS_OWNERDRAW | (spec.tab_stop ? WS_TABSTOP : 0) | (spec.enabled ? 0 : WS_DISABLED);
-  HWND button = CreateWindowExW(0, L"Button", platform::to_utf16(spec.text).c_str(), style,
-                                spec.left, spec.top, spec.width, spec.height, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(spec.id))),
+HWND create_super_button(HWND parent, const ControlSpec& settings) {
+  ControlState& state = state_of(settings.id);
+  state.caption = settings.text;
+  state.font = create_control_font(settings.font);
+  const DWORD style = WS_CHILD | BS_OWNERDRAW | (settings.tab_stop ? WS_TABSTOP : 0) | (settings.enabled ? 0 : WS_DISABLED);
+  HWND button = CreateWindowExW(0, L"Button", platform::to_utf16(settings.text).c_str(), style,
+                                settings.left, settings.top, settings.width, settings.height, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(settings.id))),
                                 GetModuleHandleW(nullptr), nullptr);
   SetWindowSubclass(button, track_hover, kHoverSubclass, 0);
-  if (*spec.tooltip) add_tooltip(parent, button, spec.tooltip);
+  if (*settings.tooltip) add_tooltip(parent, button, settings.tooltip);
   return button;
 }
 

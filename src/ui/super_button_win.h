@@ -7,7 +7,7 @@
 
 namespace ui {
 
-HWND create_super_button(HWND parent, const ControlSpec& spec);
+HWND create_super_button(HWND parent, const ControlSpec& settings);
 
 // Draws a button's face, for the parent's WM_DRAWITEM: the colours of its state (pressed or
 // hovered, else focused, else normal), the caption centred and wrapped at word breaks, 1 pixel

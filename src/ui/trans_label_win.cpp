@@ -57,13 +57,13 @@ Control control_of(HWND label) { return static_cast<Control>(GetDlgCtrlID(label)
 void paint(HWND window, Control id) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
-  const ControlSpec& spec = spec_of(id);
+  const ControlSpec& settings = spec_of(id);
   const ControlState& state = state_of(id);
   const std::wstring text = window_text(window);
   RECT box;
   GetClientRect(window, &box);
-  const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | alignment_format(spec.alignment);
-  const EffectDrawing effect = effect_drawing(spec.effect);
+  const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | alignment_format(settings.alignment);
+  const EffectDrawing effect = effect_drawing(settings.effect);
   HGDIOBJ previous_font = SelectObject(dc, state.font);
   SetBkMode(dc, TRANSPARENT);
   if (effect.copy) {
@@ -134,14 +134,14 @@ void register_class() {
 
 }  // namespace
 
-HWND create_trans_label(HWND parent, const ControlSpec& spec) {
+HWND create_trans_label(HWND parent, const ControlSpec& settings) {
   register_class();
-  ControlState& state = state_of(spec.id);
-  state.text_colour = spec.text_colour;
-  state.font = create_control_font(spec.font);
-  return CreateWindowExW(0, kClass, platform::to_utf16(spec.text).c_str(), WS_CHILD,
-                         spec.left, spec.top, spec.width, spec.height, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(spec.id))),
+  ControlState& state = state_of(settings.id);
+  state.text_colour = settings.text_colour;
+  state.font = create_control_font(settings.font);
+  return CreateWindowExW(0, kClass, platform::to_utf16(settings.text).c_str(), WS_CHILD,
+                         settings.left, settings.top, settings.width, settings.height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(settings.id))),
                          GetModuleHandleW(nullptr), nullptr);
 }
 

@@ -10,7 +10,7 @@
 
 namespace ui {
 
-HWND create_trans_label(HWND parent, const ControlSpec& spec);
+HWND create_trans_label(HWND parent, const ControlSpec& settings);
 
 // Replace the text (GBK) or the text colour and repaint the label at once: first the window's
 // background beneath it, then every visible window overlapping it, then the label's own text.

@@ -236,7 +236,7 @@ def test_window_icon_is_one_48_pixel_image(opened, desktop):
 
 # ---- the controls --------------------------------------------------------------------------------
 
-def differences(spec: ControlSpec, control: dict) -> dict:
+def differences(settings: ControlSpec, control: dict) -> dict:
     rect = control["rect"]
     seen = {
         "class": control["class"],
@@ -247,10 +247,10 @@ def differences(spec: ControlSpec, control: dict) -> dict:
         "tab stop": bool(control["style"] & WS_TABSTOP),
         "direct child": control["parent"] == -1,
     }
-    wanted = {"class": spec.window_class, "rect": spec.rect, "visible": spec.visible,
-              "enabled": spec.enabled, "tab stop": spec.tab_stop, "direct child": True}
+    wanted = {"class": settings.window_class, "rect": settings.rect, "visible": settings.visible,
+              "enabled": settings.enabled, "tab stop": settings.tab_stop, "direct child": True}
     found = {key: seen[key] for key in wanted if seen[key] != wanted[key]}
-    if control["text"] not in spec.texts:
+    if control["text"] not in settings.texts:
         found["text"] = control["text"]
     return found
 
@@ -258,7 +258,7 @@ def differences(spec: ControlSpec, control: dict) -> dict:
 def test_every_control_is_created_as_defined(opened):
     children = opened.window["children"]
     assert [c["class"] for c in children] == [s.window_class for s in CONTROLS.values()]
-    mismatches = {name: differences(spec, children[INDEX[name]]) for name, spec in CONTROLS.items()}
+    mismatches = {name: differences(settings, children[INDEX[name]]) for name, settings in CONTROLS.items()}
     assert {name: found for name, found in mismatches.items() if found} == {}
     bar = children[INDEX["进度条1"]]["progress"]
     assert (bar["low"], bar["high"], bar["pos"]) == (0, 10000, 0)
