@@ -116,29 +116,38 @@ ChildResult run_scenario(const std::string& scenario) {
   return {code, text.str()};
 }
 
-TEST(OrderlyExit, WorkerRequestEndsTheProcessWhileTheWindowThreadDecodes) {
-  const ChildResult result = run_scenario("worker-during-decode");
+struct Scenario {
+  const char* name;
+  const char* log;  // what the exit routines wrote, in order
+};
+
+class OrderlyExit : public testing::TestWithParam<Scenario> {};
+
+// Every scenario ends its process with code 0; the log shows which routines ran, and where.
+TEST_P(OrderlyExit, EndsTheProcessOnceWithCodeZero) {
+  const ChildResult result = run_scenario(GetParam().name);
   EXPECT_EQ(result.exit_code, 0u);
-  EXPECT_EQ(result.log, "routine on window thread\n");
+  EXPECT_EQ(result.log, GetParam().log);
 }
 
-TEST(OrderlyExit, CallsThatMeetEndTheProcessOnce) {
-  const ChildResult result = run_scenario("calls-that-meet");
-  EXPECT_EQ(result.exit_code, 0u);
-  EXPECT_EQ(result.log, "routine on window thread\n");
-}
-
-TEST(OrderlyExit, NestedCallRunsNoRoutineAgain) {
-  const ChildResult result = run_scenario("nested");
-  EXPECT_EQ(result.exit_code, 0u);
-  EXPECT_EQ(result.log, "routine on window thread\nnesting routine\n");
-}
-
-TEST(OrderlyExit, WithoutAChannelAWorkerEndsTheProcessAtOnce) {
-  const ChildResult result = run_scenario("no-channel");
-  EXPECT_EQ(result.exit_code, 0u);
-  EXPECT_EQ(result.log, "");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Scenarios, OrderlyExit,
+    testing::Values(
+        // A worker's request is handled while the window thread decodes a token.
+        Scenario{"worker-during-decode", "routine on window thread\n"},
+        // Three workers and the window thread call at once.
+        Scenario{"calls-that-meet", "routine on window thread\n"},
+        // An exit routine that calls end_program itself runs no routine again.
+        Scenario{"nested", "routine on window thread\nnesting routine\n"},
+        // Without the hand-over channel a worker ends the process at once, running nothing.
+        Scenario{"no-channel", ""}),
+    [](const auto& info) {
+      std::string name = info.param.name;
+      for (char& c : name) {
+        if (c == '-') c = '_';
+      }
+      return name;
+    });
 
 }  // namespace
 
